@@ -40,10 +40,10 @@ test-asan: asan
 	  ctest -j $(JOBS) --output-on-failure
 
 install-pypy:
-	@$(PYPY) -m pip install -q --disable-pip-version-check --no-build-isolation .
+	@$(PYPY) -m pip install -q --disable-pip-version-check --no-build-isolation -C cmake.define.VARNEL_BUILD_PROBE=ON .
 
 install-cpython:
-	@$(CPYTHON) -m pip install -q --disable-pip-version-check --no-build-isolation .
+	@$(CPYTHON) -m pip install -q --disable-pip-version-check --no-build-isolation -C cmake.define.VARNEL_BUILD_PROBE=ON .
 
 test-pypy: install-pypy
 	$(PYPY) -m pytest -q tests

@@ -122,12 +122,10 @@ class ResultClass {
         {Py_tp_new, reinterpret_cast<void*>(&detail::no_constructor)},
         {Py_tp_dealloc, reinterpret_cast<void*>(&detail::dealloc<R>)},
         {Py_tp_setattro, reinterpret_cast<void*>(&detail::setattr<R>)},
-        {Py_tp_getset, nullptr},
-        {Py_tp_methods, nullptr},
+        {Py_tp_getset, state_->getset.data()},
+        {Py_tp_methods, state_->methods.data()},
         {0, nullptr},
     };
-    slots[3].pfunc = state_->getset.data();
-    slots[4].pfunc = state_->methods.data();
     return detail::create_class(module, *state_, slots, sizeof(Instance<R>), class_of<R>);
   }
 
