@@ -19,7 +19,8 @@
 // DefaultedText{name, default} -> std::string; Flag{name, default} -> bool;
 // TextList -> optional<vector<string>>. Results: string -> str, bool -> bool, integers
 // -> int, optional -> value or None, vector<string> -> list, pair/tuple -> tuple,
-// void -> None, a record (an aggregate with a result class) -> a new instance.
+// void -> None, a record (an aggregate with a result class; see is_record) -> a new
+// instance.
 // A wrapper's own refusals return std::unexpected(bind::Failure{"text"}).
 //
 // A result class: a plain record struct, then once at module set-up

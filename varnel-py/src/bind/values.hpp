@@ -57,7 +57,11 @@ inline constexpr bool always_false = false;
 
 }  // namespace detail
 
-// Any other aggregate is a record and becomes an instance of its result class.
+// Records become instances of their result class. Plain aggregates are records; a
+// record type with constructors opts in by specialising this to true.
+template <class T>
+inline constexpr bool is_record = std::is_aggregate_v<T> && !detail::is_std_array<T>;
+
 template <class T>
 PyObject* to_python(T&& value) {
   using V = std::remove_cvref_t<T>;
@@ -87,7 +91,7 @@ PyObject* to_python(T&& value) {
           return tuple.release();
         },
         std::forward<T>(value));
-  } else if constexpr (std::is_aggregate_v<V> && !detail::is_std_array<V>) {
+  } else if constexpr (is_record<V>) {
     return make_instance<V>(V(std::forward<T>(value)));
   } else {
     static_assert(detail::always_false<V>, "no Python conversion for this type");
