@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "tokens/bpe.hpp"
+#include "tokens/encoder.hpp"
+
+namespace varnel::tokens {
+namespace {
+
+// Pieces whose merges tie often (repeats) or go deep (long words), and plain noise.
+std::string random_piece(std::mt19937& rng) {
+  static const std::string alphabets[] = {"ab", "x", "=-", "0123456789", "etaoinshrdlu", "\xE4\xB8\xAD\xE6\x96\x87",
+                                          "\x80\x81\xC3\xFF"};
+  const std::string& alphabet = alphabets[rng() % std::size(alphabets)];
+  const size_t size = 2 + rng() % (rng() % 8 ? 40 : 400);
+  std::string out;
+  while (out.size() < size) out += alphabet[rng() % alphabet.size()];
+  return out;
+}
+
+TEST(TokensBpeTest, ScanAndHeapMergesAgree) {
+  const RankTable& table = *shared_encoder();
+  std::mt19937 rng(11);
+  for (int round = 0; round < 5000; ++round) {
+    const std::string piece = random_piece(rng);
+    ASSERT_EQ(merge_count_heap(table, piece), merge_count_scan(table, piece)) << testing::PrintToString(piece);
+  }
+}
+
+TEST(TokensBpeTest, PieceCounts) {
+  const RankTable& table = *shared_encoder();
+  struct Case {
+    std::string piece;
+    uint64_t count;
+  } cases[] = {
+      {"x", 1},
+      {" world", 1},                   // a token
+      {"\xFF", 1},                     // every byte is a token
+      {"\xFF\xFF", 2},                 // no pair of them is
+      {std::string(8, 'x'), 1},
+      {std::string(9, 'x'), 2},
+      {std::string(200, 'x'), 25},     // long enough for the heap
+  };
+  for (const auto& c : cases) EXPECT_EQ(count_piece_tokens(table, c.piece), c.count) << c.piece;
+}
+
+}  // namespace
+}  // namespace varnel::tokens
