@@ -118,7 +118,7 @@ class GitSandbox : public ::testing::Test {
   // Puts a `git` first on PATH that records each call's arguments, then runs the real git.
   void log_git_calls() {
     fs::create_directories(root_ / "calls");
-    write_script("git", "n=0\nwhile ! mkdir " + sh_quote((root_ / "calls").string()) +
+    write_script("git", "n=0\nwhile ! /bin/mkdir " + sh_quote((root_ / "calls").string()) +
                             "/$n 2>/dev/null; do n=$((n+1)); done\n"
                             "for a in \"$@\"; do printf '%s\\000' \"$a\"; done > " +
                             sh_quote((root_ / "calls").string()) + "/$n/argv\nexec " + sh_quote(real_git_) +
@@ -158,6 +158,8 @@ class GitSandbox : public ::testing::Test {
 
   // Sets PATH to the bin directory alone: every program not faked there is missing.
   void only_fakes_on_path() { ::setenv("PATH", bin_.c_str(), 1); }
+
+  void remove_program(const std::string& name) { fs::remove(bin_ / name); }
 
   const fs::path& root() const { return root_; }
   const std::string& real_git() const { return real_git_; }
