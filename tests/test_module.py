@@ -30,6 +30,7 @@ OPS = [
 PRESENT = {
     "engine": {"PyLaunchResult", "PyRebaseResult", "PyBranchInfo", "PyLandResult",
                "py_count_tokens", "py_parse_model", "git"},
+    "engine.git": set(GIT),
     "ops": {"PyPrResult", "PyLandResult", "PyNextResult", "PyRebaseResult"},
 }
 

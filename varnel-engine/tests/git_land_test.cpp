@@ -66,7 +66,8 @@ TEST_F(GitLandTest, RebaseAlreadyInProgressIsLeftAlone) {
   git(repo, {"worktree", "add", "-q", "-b", "feature", feature.string(), "main"});
   commit(feature, {{"README.md", "feature\n"}});
   commit(repo, {{"README.md", "main\n"}});
-  auto started = process::run_captured(process::Command{real_git(), {"-C", feature.string(), "rebase", "main"}, {}, {}, false});
+  auto started =
+      process::run_captured(process::Command{real_git(), {"-C", feature.string(), "rebase", "main"}, {}, {}, false});
   ASSERT_TRUE(started && !started->status.success());
   const std::string resolving = "resolved by hand\n";
   testing::write_file(feature / "README.md", resolving);

@@ -30,7 +30,9 @@ GitResult<void> git_fetch(const std::filesystem::path& repo, std::string_view re
 }
 
 GitResult<bool> git_sync_main(const std::filesystem::path& repo, std::string_view main_branch) {
-  if (auto fetched = git_fetch(repo, "origin", main_branch); !fetched) return std::unexpected(std::move(fetched.error()));
+  if (auto fetched = git_fetch(repo, "origin", main_branch); !fetched) {
+    return std::unexpected(std::move(fetched.error()));
+  }
   auto current = git_current_branch(repo);
   if (!current) return std::unexpected(std::move(current.error()));
   if (!*current || **current != main_branch) return true;

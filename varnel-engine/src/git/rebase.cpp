@@ -60,7 +60,8 @@ GitResult<RebaseOutcome> git_rebase(const fs::path& worktree, std::string_view o
                                     std::optional<std::string_view> base_commit) {
   GitArgs args = base_commit ? GitArgs{"rebase", "--onto", std::string(onto), std::string(*base_commit)}
                              : GitArgs{"rebase", std::string(onto)};
-  if (auto refused = refuse_option_like(fmt::format("git {}", fmt::join(args, " ")), {onto, base_commit.value_or("")})) {
+  const std::string command = fmt::format("git {}", fmt::join(args, " "));
+  if (auto refused = refuse_option_like(command, {onto, base_commit.value_or("")})) {
     return std::unexpected(std::move(*refused));
   }
   // Aborting a rebase the user had already started would throw away their resolutions.

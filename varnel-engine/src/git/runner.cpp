@@ -52,7 +52,9 @@ GitResult<std::string> run_git(const std::filesystem::path& dir, const GitArgs& 
 GitResult<std::string> run_git_as(const std::filesystem::path& dir, const GitArgs& args, std::string command) {
   auto out = run_git_output(dir, args);
   if (!out) return std::unexpected(std::move(out.error()));
-  if (!out->status.success()) return std::unexpected(GitError::command_failed(std::move(command), lossy_utf8(out->err)));
+  if (!out->status.success()) {
+    return std::unexpected(GitError::command_failed(std::move(command), lossy_utf8(out->err)));
+  }
   return lossy_utf8(out->out);
 }
 
