@@ -118,8 +118,11 @@ def test_rev_parse(repo):
     assert caught.value.args == ("git command failed: git rev-parse no such branch",)
 
 
-def test_default_branch(repo, new_repo):
+def test_default_branch(repo, new_repo, fakes, real_git):
+    logged = fakes.program("git", wraps=real_git)
     assert G.py_git_get_default_branch(str(repo)) == "main"
+    assert logged.argvs == [["-C", str(repo), "symbolic-ref", "--quiet", "--short", "refs/remotes/origin/HEAD"]]
+    fakes.remove("git")
     repo.git("push", "-q", "origin", "HEAD:refs/heads/develop")
     repo.git("remote", "set-head", "origin", "develop")
     assert G.py_git_get_default_branch(str(repo)) == "develop"

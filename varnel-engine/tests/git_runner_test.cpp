@@ -79,7 +79,10 @@ TEST_F(GitRunnerTest, MissingProgramsAreIoErrors) {
 }
 
 TEST_F(GitRunnerTest, CurrentAndDefaultBranch) {
+  log_git_calls();
   EXPECT_EQ(git_current_branch(repo).value(), "main");
+  EXPECT_EQ(git_calls(), (std::vector<Args>{{"symbolic-ref", "--short", "HEAD"}}));
+  remove_program("git");
   EXPECT_EQ(git_get_default_branch(repo).value(), "main");
 
   git(repo, {"checkout", "-q", "--detach"});

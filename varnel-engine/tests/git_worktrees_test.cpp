@@ -45,9 +45,12 @@ TEST_F(GitWorktreesTest, MainRootAndSuffixFromEveryWorktree) {
   for (const auto& [dir, suffix] : cases) {
     EXPECT_EQ(worktree_branch_suffix(dir), suffix) << dir;
   }
+  log_git_calls();
   for (const fs::path& dir : {repo, feature, feature / "sub", other}) {
     EXPECT_EQ(git_main_repo_root(dir).value(), repo) << dir;
   }
+  EXPECT_EQ(git_calls(true).at(0),
+            (Args{"-C", repo.string(), "rev-parse", "--path-format=absolute", "--git-common-dir"}));
 }
 
 TEST_F(GitWorktreesTest, ListingReadsBranchesDetachedHeadsAndUpstreams) {
