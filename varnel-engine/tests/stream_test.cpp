@@ -203,7 +203,7 @@ TEST(StreamTest, TruncateDetailCutsAtACharacterBoundary) {
 }
 
 TEST(StreamTest, DeeplyNestedLineDoesNotExhaustTheStack) {
-  const size_t depth = 200000;
+  const size_t depth = 100000;
   const std::string line = R"({"type": "assistant", "message": )" + std::string(depth, '[') + std::string(depth, ']') + "}";
   EXPECT_EQ(parse_stream_line(line).kind, Kind::Ignored);
   EXPECT_EQ(parse_stream_line("{\"a\": " + std::string(depth, '[')).kind, Kind::Unrecognized);

@@ -200,6 +200,13 @@ std::expected<Child, IoError> spawn_piped(const Command& command) {
   return Child(*pid, std::move(out->read), std::move(err->read));
 }
 
+std::expected<Child, IoError> spawn_inherited(const Command& command) {
+  SpawnSetup setup;
+  auto pid = setup.start(command);
+  if (!pid) return std::unexpected(pid.error());
+  return Child(*pid, Fd(), Fd());
+}
+
 Child::Child(Child&& other) noexcept
     : pid_(std::exchange(other.pid_, -1)), out_(std::move(other.out_)), err_(std::move(other.err_)) {}
 

@@ -92,6 +92,7 @@ class Child {
 
  private:
   friend std::expected<Child, IoError> spawn_piped(const Command& command);
+  friend std::expected<Child, IoError> spawn_inherited(const Command& command);
   Child(int pid, Fd out, Fd err) : pid_(pid), out_(std::move(out)), err_(std::move(err)) {}
 
   int pid_ = -1;
@@ -101,5 +102,10 @@ class Child {
 
 // Starts `command` with stdout and stderr connected to new pipes.
 std::expected<Child, IoError> spawn_piped(const Command& command);
+
+// Starts `command` with stdout and stderr inherited (and stdin too when `inherit_stdin`),
+// like run_inherited, for callers with something to do between start and exit. The
+// Child has no pipes.
+std::expected<Child, IoError> spawn_inherited(const Command& command);
 
 }  // namespace varnel::process
