@@ -3,29 +3,19 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <iterator>
-#include <string_view>
 
 #include "varnel/engine/text.hpp"
 
 namespace varnel::agent {
 
-bool LineChannel::send(std::vector<StreamLine>& lines) {
-  bool delivered = false;
+bool LineChannel::send(StreamLines lines) {
   {
     std::lock_guard lock(mutex_);
-    if (!receiver_gone_) {
-      if (queue_.empty()) {
-        queue_.swap(lines);
-      } else {
-        queue_.insert(queue_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
-      }
-      delivered = true;
-    }
+    if (receiver_gone_) return false;
+    queue_.push_back(std::move(lines));
   }
-  lines.clear();
-  if (delivered) ready_.notify_one();
-  return delivered;
+  ready_.notify_one();
+  return true;
 }
 
 void LineChannel::sender_done() {
@@ -36,12 +26,12 @@ void LineChannel::sender_done() {
   ready_.notify_one();
 }
 
-bool LineChannel::receive(std::vector<StreamLine>& lines) {
-  lines.clear();
+bool LineChannel::receive(std::vector<StreamLines>& out) {
+  out.clear();
   std::unique_lock lock(mutex_);
   ready_.wait(lock, [this] { return !queue_.empty() || senders_ == 0; });
   if (queue_.empty()) return false;
-  lines.swap(queue_);
+  out.swap(queue_);
   return true;
 }
 
@@ -53,9 +43,11 @@ void LineChannel::receiver_gone() {
 
 namespace {
 
-StreamLine make_line(StreamTag tag, std::string bytes) {
-  if (is_valid_utf8(bytes)) return {tag, std::move(bytes)};
-  return {tag, lossy_utf8(bytes)};
+// "\n" is never part of a multi-byte sequence, so checking (and mending) the lines
+// together treats each line exactly as checking it alone would.
+void send_lines(LineChannel& channel, StreamTag tag, std::string text) {
+  if (!is_valid_utf8(text)) text = lossy_utf8(text);
+  channel.send({tag, std::move(text)});
 }
 
 }  // namespace
@@ -64,32 +56,32 @@ void read_lines(process::Fd fd, StreamTag tag, LineChannel& channel) noexcept {
   try {
     char buffer[reader_buffer_size];
     std::string partial;  // the start of a line that spans reads
-    std::vector<StreamLine> lines;
     for (;;) {
       const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
-      const std::string_view chunk(buffer, static_cast<size_t>(n));
-      size_t start = 0;
-      for (size_t end; (end = chunk.find('\n', start)) != std::string_view::npos; start = end + 1) {
-        std::string line;
-        if (partial.empty()) {
-          line.assign(chunk.substr(start, end - start));
-        } else {
-          partial.append(chunk.substr(start, end - start));
-          line = std::move(partial);
-          partial.clear();
+      std::string_view chunk(buffer, static_cast<size_t>(n));
+      std::string lines;
+      for (size_t end; (end = chunk.find('\n')) != std::string_view::npos;) {
+        std::string_view line = chunk.substr(0, end);
+        chunk.remove_prefix(end + 1);
+        if (!partial.empty()) {
+          partial.append(line);
+          line = partial;
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(make_line(tag, std::move(line)));
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (lines.empty()) lines.reserve(line.size() + chunk.size() + 1);
+        lines.append(line);
+        lines += '\n';
+        partial.clear();
       }
-      partial.append(chunk.substr(start));
+      partial.append(chunk);
       // Everything this read completed goes out now; nothing waits for more input.
-      if (!lines.empty()) channel.send(lines);
+      if (!lines.empty()) send_lines(channel, tag, std::move(lines));
     }
     if (!partial.empty()) {
-      lines.push_back(make_line(tag, std::move(partial)));
-      channel.send(lines);
+      partial += '\n';
+      send_lines(channel, tag, std::move(partial));
     }
   } catch (...) {
     // Out of memory: stop reading like at a read error; the launch still completes.

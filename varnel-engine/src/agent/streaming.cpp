@@ -61,9 +61,13 @@ class Echo {
 
   void append(int fd, std::string_view text) {
     // Switching streams flushes, so stdout and stderr pieces keep their relative order.
-    if (fd != pending_fd_ || pending_.size() >= flush_size) flush();
+    if (fd != pending_fd_ || pending_.size() + text.size() > flush_size) flush();
     pending_fd_ = fd;
-    pending_.append(text);
+    if (text.size() > flush_size) {
+      write_all(fd, text);  // large pieces skip the copy
+    } else {
+      pending_.append(text);
+    }
   }
 
   EchoTargets targets_;
@@ -71,7 +75,28 @@ class Echo {
   std::string pending_;
 };
 
-void show_rendered(const std::string& line, StreamTag stream, bool color, Echo& echo) {
+// A stream's captured text, kept as the pieces that arrived and joined once at the end:
+// growing one string by doubling would copy and fault in twice the final size.
+class Captured {
+ public:
+  void add(std::string piece) {
+    size_ += piece.size();
+    pieces_.push_back(std::move(piece));
+  }
+  std::string take() {
+    std::string text;
+    text.reserve(size_);
+    for (const auto& piece : pieces_) text += piece;
+    pieces_.clear();
+    return text;
+  }
+
+ private:
+  std::vector<std::string> pieces_;
+  size_t size_ = 0;
+};
+
+void show_rendered(std::string_view line, StreamTag stream, bool color, Echo& echo) {
   const stream::ParseOutcome outcome = stream::parse_stream_line(line);
   using Kind = stream::ParseOutcome::Kind;
   if (stream == StreamTag::Err) {
@@ -123,28 +148,26 @@ std::expected<AgentOutput, EngineError> run_streaming(const process::Command& co
     return std::unexpected(EngineError::execution_failed(fmt::format("Failed to start reader thread: {}", e.what())));
   }
 
-  AgentOutput output;
+  Captured captured_out, captured_err;
   {
     Echo echo(targets);
     const bool raw = rendering == EventRendering::Raw;
     const bool color = rendering == EventRendering::Color;
-    std::vector<StreamLine> batch;
+    std::vector<StreamLines> batch;
     bool first = true;
     while (channel.receive(batch)) {
       if (first) {
         timed_event(log::Level::Info, "agent produced first output", t);
         first = false;
       }
-      for (const StreamLine& line : batch) {
-        const bool is_out = line.stream == StreamTag::Out;
+      for (StreamLines& lines : batch) {
+        const bool is_out = lines.stream == StreamTag::Out;
         if (raw) {
-          is_out ? echo.out_line(line.text) : echo.err_line(line.text);
+          is_out ? echo.out(lines.text) : echo.err(lines.text);
         } else {
-          show_rendered(line.text, line.stream, color, echo);
+          for_each_line(lines.text, [&](std::string_view line) { show_rendered(line, lines.stream, color, echo); });
         }
-        std::string& captured = is_out ? output.stdout : output.stderr;
-        captured += line.text;
-        captured += '\n';
+        (is_out ? captured_out : captured_err).add(std::move(lines.text));
       }
       echo.flush();
     }
@@ -156,8 +179,7 @@ std::expected<AgentOutput, EngineError> run_streaming(const process::Command& co
   timed_event(log::Level::Debug, "agent streaming completed", t);
   out_reader.join();
   err_reader.join();
-  output.exit_code = status->code_or(1);
-  return output;
+  return AgentOutput{status->code_or(1), captured_out.take(), captured_err.take()};
 }
 
 }  // namespace varnel::agent
