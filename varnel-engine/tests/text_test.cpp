@@ -25,6 +25,19 @@ TEST(TextTest, LossyUtf8ReplacesEachIllFormedSubpart) {
   }
 }
 
+TEST(TextTest, IllFormedBytesAreFoundAfterAsciiRunsOfAnyLength) {
+  // Long ASCII runs are skipped a word at a time; the bytes after them must still be judged.
+  for (size_t run = 0; run <= 24; ++run) {
+    const std::string ascii(run, 'a');
+    for (const std::string tail : {"\xFF", "\xE2\x82", "\xC3\xA9", "\xF0\x9F\x98\x80" "b"}) {
+      const std::string in = ascii + tail + ascii;
+      const bool valid = tail != "\xFF" && tail != "\xE2\x82";
+      EXPECT_EQ(is_valid_utf8(in), valid) << run;
+      EXPECT_EQ(lossy_utf8(in), valid ? in : ascii + "\xEF\xBF\xBD" + ascii) << run;
+    }
+  }
+}
+
 TEST(TextTest, TrimRemovesUnicodeWhiteSpaceOnly) {
   EXPECT_EQ(trim(" \t\r\n x y \n"), "x y");
   EXPECT_EQ(trim("\xC2\xA0x\xE3\x80\x80"), "x");  // no-break space, ideographic space

@@ -1,6 +1,7 @@
 #include "varnel/engine/text.hpp"
 
 #include <cstdint>
+#include <cstring>
 
 namespace varnel {
 namespace {
@@ -58,6 +59,19 @@ char32_t decode_at(std::string_view s, size_t i, size_t& len) {
   }
 }
 
+// The length of the run of ASCII bytes at the start of `s`, eight bytes at a time:
+// documents and program output are mostly ASCII.
+size_t ascii_prefix(std::string_view s) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (i < s.size() && static_cast<uint8_t>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 bool is_white_space(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
          (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
@@ -71,6 +85,11 @@ std::string lossy_utf8(std::string_view bytes) {
   out.reserve(bytes.size());
   size_t i = 0;
   while (i < bytes.size()) {
+    if (const size_t ascii = ascii_prefix(bytes.substr(i))) {
+      out.append(bytes.data() + i, ascii);
+      i += ascii;
+      continue;
+    }
     size_t bad = 0;
     const size_t len = sequence_length(bytes.substr(i), bad);
     if (len) {
@@ -87,6 +106,8 @@ std::string lossy_utf8(std::string_view bytes) {
 bool is_valid_utf8(std::string_view bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
+    i += ascii_prefix(bytes.substr(i));
+    if (i == bytes.size()) break;
     size_t bad = 0;
     const size_t len = sequence_length(bytes.substr(i), bad);
     if (!len) return false;
