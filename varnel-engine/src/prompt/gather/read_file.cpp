@@ -19,17 +19,22 @@ std::expected<std::string, int> read_regular_file(const std::filesystem::path& p
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(errno);
   if (!S_ISREG(st.st_mode)) return std::unexpected(EINVAL);
 
-  std::string bytes;
-  bytes.resize(static_cast<size_t>(st.st_size));
+  // Read the size fstat reported, then on to the end in small steps: the file may have
+  // changed since, and most documents are far smaller than any fixed buffer.
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
   size_t filled = 0;
+  char more[4096];
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
-    const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+    const bool within = filled < bytes.size();
+    char* to = within ? bytes.data() + filled : more;
+    const size_t room = within ? bytes.size() - filled : sizeof more;
+    const ssize_t n = ::read(fd.get(), to, room);
     if (n < 0) {
       if (errno == EINTR) continue;
       return std::unexpected(errno);
     }
     if (n == 0) break;
+    if (!within) bytes.append(more, static_cast<size_t>(n));
     filled += static_cast<size_t>(n);
   }
   bytes.resize(filled);
