@@ -10,14 +10,16 @@ that embeds OUT_BLOB with the assembler's .incbin under the hidden symbols
 `varnel_cl100k_blob` and `varnel_cl100k_blob_end`. The blob layout and its hash must match
 varnel-engine/src/tokens/rank_table.{hpp,cpp}; all integers are little-endian:
 
-    header   magic "VNCL100K", then u32 version, token_count, slot_bits, max_token_len,
-             bytes_size, reserved (32 bytes)
-    offsets  u32[token_count + 1]   token r is bytes[offsets[r]:offsets[r + 1]]
-    slots    u32[1 << slot_bits]    open addressing, linear probing; 0 is empty, else
-                                    (rank + 1) | (len - 1) << 17 | tag << 24
-    pairs    u32[65536]             rank of the two-byte token b0 b1 at b0 << 8 | b1,
-                                    0xFFFFFFFF when there is none
-    bytes    u8[bytes_size], then 8 zero bytes so that any token can be read as a word
+    header   magic "VNCL100K", then u32 version, token_count, bucket_bits, max_token_len,
+             tail_size, reserved (32 bytes)
+    buckets  (1 << bucket_bits) buckets of 4 entries of 16 bytes, one bucket per cache line:
+               u64 head   the token's first 8 bytes, zero-padded
+               u32 meta   (rank + 1) | (len - 1) << 17; 0 marks an empty entry
+               u32 tail   where the token's bytes past the 8th start in `tails`
+             A token sits in the first free entry from its hash's bucket on (linear probing
+             by bucket); tokens go in by rank, so the frequent ones sit in their home bucket.
+    pairs    u32[65536]  rank of the two-byte token b0 b1 at b0 << 8 | b1, 0xFFFFFFFF if none
+    tails    u8[tail_size]  bytes 8.. of the tokens longer than 8 bytes, then 8 zero bytes
 """
 
 import base64
@@ -27,8 +29,9 @@ import struct
 import sys
 
 MAGIC = b"VNCL100K"
-VERSION = 1
-SLOT_BITS = 18
+VERSION = 2
+BUCKET_BITS = 16
+BUCKET_ENTRIES = 4
 NO_RANK = 0xFFFFFFFF
 MASK64 = (1 << 64) - 1
 K0 = 0x9E3779B97F4A7C15
@@ -39,7 +42,7 @@ K2 = 0x94D049BB133111EB
 def token_hash(data):
     """The 64-bit hash of a byte string; the engine computes the same (rank_table.cpp)."""
     h = (len(data) * K0) & MASK64
-    for i in range(0, len(data), 8):
+    for i in range(0, len(data), 8):  # the first word is the entry's head
         word = int.from_bytes(data[i : i + 8], "little")
         h = ((h ^ word) * K1) & MASK64
         h ^= h >> 29
@@ -75,37 +78,39 @@ def read_ranks(path, sha256):
 
 def build_blob(tokens):
     if len(tokens) >= 1 << 17 or max(map(len, tokens)) > 128:
-        sys.exit("make_rank_blob: the slot format holds at most 2^17 - 1 tokens of 1..128 bytes")
-    offsets, size = [], 0
-    for token in tokens:
-        offsets.append(size)
-        size += len(token)
-    offsets.append(size)
-
-    mask = (1 << SLOT_BITS) - 1
-    slots = [0] * (1 << SLOT_BITS)
+        sys.exit("make_rank_blob: the entry format holds at most 2^17 - 1 tokens of 1..128 bytes")
+    mask = (1 << BUCKET_BITS) - 1
+    entries = [None] * ((1 << BUCKET_BITS) * BUCKET_ENTRIES)
+    filled = [0] * (1 << BUCKET_BITS)
+    tails = []
+    tail_size = 0
     pairs = [NO_RANK] * 65536
     for rank, token in enumerate(tokens):
-        h = token_hash(token)
-        i = h & mask
-        while slots[i]:
-            i = (i + 1) & mask
-        slots[i] = (rank + 1) | (len(token) - 1) << 17 | (h >> 56) << 24
+        tail = 0
+        if len(token) > 8:
+            tail = tail_size
+            tails.append(token[8:])
+            tail_size += len(token) - 8
+        bucket = token_hash(token) & mask
+        while filled[bucket] == BUCKET_ENTRIES:
+            bucket = (bucket + 1) & mask
+        head = int.from_bytes(token[:8], "little")
+        entries[bucket * BUCKET_ENTRIES + filled[bucket]] = (head, (rank + 1) | (len(token) - 1) << 17, tail)
+        filled[bucket] += 1
         if len(token) == 2:
             pairs[token[0] << 8 | token[1]] = rank
+    if min(filled) == BUCKET_ENTRIES:
+        sys.exit("make_rank_blob: no bucket has a free entry")
 
     header = MAGIC + struct.pack(
-        "<6I", VERSION, len(tokens), SLOT_BITS, max(map(len, tokens)), size, 0
+        "<6I", VERSION, len(tokens), BUCKET_BITS, max(map(len, tokens)), tail_size, 0
     )
     return b"".join(
-        [
-            header,
-            struct.pack("<%dI" % len(offsets), *offsets),
-            struct.pack("<%dI" % len(slots), *slots),
-            struct.pack("<%dI" % len(pairs), *pairs),
-            b"".join(tokens),
-            bytes(8),
-        ]
+        [header]
+        + [struct.pack("<QII", *(entry or (0, 0, 0))) for entry in entries]
+        + [struct.pack("<%dI" % len(pairs), *pairs)]
+        + tails
+        + [bytes(8)]
     )
 
 

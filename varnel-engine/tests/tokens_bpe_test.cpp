@@ -20,12 +20,12 @@ std::string random_piece(std::mt19937& rng) {
   return out;
 }
 
-TEST(TokensBpeTest, ScanAndHeapMergesAgree) {
+TEST(TokensBpeTest, ScanAndQueueMergesAgree) {
   const RankTable& table = *shared_encoder();
   std::mt19937 rng(11);
   for (int round = 0; round < 5000; ++round) {
     const std::string piece = random_piece(rng);
-    ASSERT_EQ(merge_count_heap(table, piece), merge_count_scan(table, piece)) << testing::PrintToString(piece);
+    ASSERT_EQ(merge_count_queue(table, piece), merge_count_scan(table, piece)) << testing::PrintToString(piece);
   }
 }
 
@@ -41,7 +41,7 @@ TEST(TokensBpeTest, PieceCounts) {
       {"\xFF\xFF", 2},                 // no pair of them is
       {std::string(8, 'x'), 1},
       {std::string(9, 'x'), 2},
-      {std::string(200, 'x'), 25},     // long enough for the heap
+      {std::string(200, 'x'), 25},     // long enough for the queue
   };
   for (const auto& c : cases) EXPECT_EQ(count_piece_tokens(table, c.piece), c.count) << c.piece;
 }

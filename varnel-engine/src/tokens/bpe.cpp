@@ -46,53 +46,118 @@ uint64_t scan_merge(const RankTable& table, const uint8_t* p, size_t n, Index* s
   }
 }
 
-// The heap merge: parts form a linked list named by their first byte; the heap holds
-// (rank, start) of candidate merges, stale entries being skipped when popped. A part's
-// pair rank names the bytes from its start to its right neighbour's end, which only grow,
-// so an entry is current exactly when its rank equals the part's present pair rank.
+// Candidate merges (rank, start) of a long piece, popped least first. Ranks are few and
+// each one's starts arrive mostly in increasing order (merges sweep a run left to right),
+// so entries live in one bucket per rank, sorted lazily, and a small heap orders the ranks
+// that have entries. This keeps a megabyte-long run at a few memory passes, where one heap
+// of all entries would miss the cache at every level.
 template <typename Index>
-uint64_t heap_merge(const RankTable& table, const uint8_t* p, size_t n) {
-  struct Entry {
+class MergeQueue {
+ public:
+  void push(uint32_t rank, Index start) {
+    Bucket& b = bucket(rank);
+    if (b.next < b.starts.size() && start < b.starts.back()) b.sorted = false;
+    b.starts.push_back(start);
+    if (!b.queued) {
+      b.queued = true;
+      ranks_.push_back(rank);
+      std::push_heap(ranks_.begin(), ranks_.end(), std::greater<>());
+    }
+  }
+
+  // Pops the least (rank, start) into the arguments; false when nothing is left.
+  bool pop(uint32_t& rank, Index& start) {
+    while (!ranks_.empty()) {
+      Bucket& b = bucket(ranks_.front());
+      if (b.next == b.starts.size()) {
+        std::pop_heap(ranks_.begin(), ranks_.end(), std::greater<>());
+        ranks_.pop_back();
+        b.queued = false;
+        b.starts.clear();
+        b.next = 0;
+        b.sorted = true;
+        continue;
+      }
+      if (!b.sorted) {
+        std::sort(b.starts.begin() + b.next, b.starts.end());
+        b.sorted = true;
+      }
+      rank = b.rank;
+      start = b.starts[b.next++];
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  struct Bucket {
     uint32_t rank;
-    Index start;
-    bool operator>(const Entry& o) const { return rank != o.rank ? rank > o.rank : start > o.start; }
+    bool queued = false;
+    bool sorted = true;
+    size_t next = 0;  // starts before it are popped
+    std::vector<Index> starts;
   };
+
+  // The bucket of `rank`, found through an open-addressing map from rank to bucket.
+  Bucket& bucket(uint32_t rank) {
+    if (2 * (buckets_.size() + 1) > slots_.size()) grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = (rank * 0x9E3779B1u) >> 8 & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == 0) {
+        buckets_.push_back(Bucket{rank, false, true, 0, {}});
+        slots_[i] = uint32_t(buckets_.size());
+        return buckets_.back();
+      }
+      if (buckets_[slots_[i] - 1].rank == rank) return buckets_[slots_[i] - 1];
+    }
+  }
+
+  void grow() {
+    slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
+    const size_t mask = slots_.size() - 1;
+    for (size_t k = 0; k < buckets_.size(); ++k) {
+      size_t i = (buckets_[k].rank * 0x9E3779B1u) >> 8 & mask;
+      while (slots_[i]) i = (i + 1) & mask;
+      slots_[i] = uint32_t(k + 1);
+    }
+  }
+
+  std::vector<uint32_t> slots_;  // bucket index + 1, or 0
+  std::vector<Bucket> buckets_;
+  std::vector<uint32_t> ranks_;  // min-heap of ranks whose buckets hold entries
+};
+
+// The queue merge: parts form a linked list named by their first byte. Stale entries are
+// skipped when popped: a part's pair rank names the bytes from its start to its right
+// neighbour's end, which only grow, so an entry is current exactly when its rank equals
+// the part's present pair rank.
+template <typename Index>
+uint64_t queue_merge(const RankTable& table, const uint8_t* p, size_t n) {
   constexpr Index kGone = std::numeric_limits<Index>::max();
   std::vector<Index> next(n), prev(n);
   std::vector<uint32_t> rank(n);
-  std::vector<Entry> heap;
-  heap.reserve(n);
+  MergeQueue<Index> queue;
   for (size_t i = 0; i < n; ++i) {
     next[i] = Index(i + 1);
     prev[i] = i ? Index(i - 1) : kGone;
     rank[i] = i + 1 < n ? table.pair_rank(p[i], p[i + 1]) : kNoRank;
-    if (rank[i] != kNoRank) heap.push_back({rank[i], Index(i)});
+    if (rank[i] != kNoRank) queue.push(rank[i], Index(i));
   }
-  const std::greater<Entry> later;
-  std::make_heap(heap.begin(), heap.end(), later);
   uint64_t parts = n;
-  // The pair rank of the part at `s` with the part after it.
-  const auto pair_rank_at = [&](Index s) -> uint32_t {
-    const Index right = next[s];
-    return right < n ? table.rank_of(p + s, next[right] - s) : kNoRank;
-  };
-  while (!heap.empty()) {
-    std::pop_heap(heap.begin(), heap.end(), later);
-    const Entry e = heap.back();
-    heap.pop_back();
-    if (next[e.start] == kGone || rank[e.start] != e.rank) continue;
-    const Index s = e.start, gone = next[s];
+  uint32_t popped;
+  Index s;
+  while (queue.pop(popped, s)) {
+    if (next[s] == kGone || rank[s] != popped) continue;
+    const Index gone = next[s];
     next[s] = next[gone];
     if (next[s] < n) prev[next[s]] = s;
     next[gone] = kGone;
     --parts;
     for (const Index changed : {s, prev[s]}) {
       if (changed == kGone) continue;
-      rank[changed] = pair_rank_at(changed);
-      if (rank[changed] != kNoRank) {
-        heap.push_back({rank[changed], changed});
-        std::push_heap(heap.begin(), heap.end(), later);
-      }
+      const Index right = next[changed];
+      rank[changed] = right < n ? table.rank_of(p + changed, next[right] - changed) : kNoRank;
+      if (rank[changed] != kNoRank) queue.push(rank[changed], changed);
     }
   }
   return parts;
@@ -113,16 +178,16 @@ uint64_t merge_count_scan(const RankTable& table, std::string_view piece) {
   return scan_merge(table, bytes_of(piece), n, start.data(), rank.data());
 }
 
-uint64_t merge_count_heap(const RankTable& table, std::string_view piece) {
+uint64_t merge_count_queue(const RankTable& table, std::string_view piece) {
   const size_t n = piece.size();
   if (n < 2) return n;
-  if (n < std::numeric_limits<uint32_t>::max()) return heap_merge<uint32_t>(table, bytes_of(piece), n);
-  return heap_merge<uint64_t>(table, bytes_of(piece), n);
+  if (n < std::numeric_limits<uint32_t>::max()) return queue_merge<uint32_t>(table, bytes_of(piece), n);
+  return queue_merge<uint64_t>(table, bytes_of(piece), n);
 }
 
 uint64_t count_piece_tokens(const RankTable& table, std::string_view piece) {
   if (piece.size() <= table.max_token_size() && table.rank_of(piece) != kNoRank) return 1;
-  return piece.size() <= kScanLimit ? merge_count_scan(table, piece) : merge_count_heap(table, piece);
+  return piece.size() <= kScanLimit ? merge_count_scan(table, piece) : merge_count_queue(table, piece);
 }
 
 }  // namespace varnel::tokens

@@ -14,9 +14,9 @@ namespace varnel::tokens {
 uint64_t count_piece_tokens(const RankTable& table, std::string_view piece);
 
 // The two merge strategies count_piece_tokens chooses between by length; both give the
-// same count on every piece. The scan is quadratic and cheap on short pieces; the heap
-// keeps long pieces (a megabyte of one letter) at O(n log n).
+// same count on every piece. The scan is quadratic and cheap on short pieces; the queue
+// keeps long pieces (a megabyte of one letter) near linear.
 uint64_t merge_count_scan(const RankTable& table, std::string_view piece);
-uint64_t merge_count_heap(const RankTable& table, std::string_view piece);
+uint64_t merge_count_queue(const RankTable& table, std::string_view piece);
 
 }  // namespace varnel::tokens

@@ -36,7 +36,7 @@ Kind kind_of(char32_t cp) { return static_cast<Kind>(char_class(cp)); }
 
 // The character at `i` (i < n). Ill-formed sequences (overlong forms, surrogates, values
 // past U+10FFFF, truncation) yield a one-byte Other character.
-inline Char decode(const uint8_t* p, size_t i, size_t n) {
+[[gnu::always_inline]] inline Char decode(const uint8_t* p, size_t i, size_t n) {
   const uint8_t b = p[i];
   if (b < 0x80) return {kAsciiKinds[b], 1};
   const size_t left = n - i;
@@ -59,8 +59,13 @@ inline Char decode(const uint8_t* p, size_t i, size_t n) {
 }
 
 // Ends of runs of one kind starting at `i`.
-inline size_t run_end(const uint8_t* p, size_t i, size_t n, Kind kind) {
+[[gnu::always_inline]] inline size_t run_end(const uint8_t* p, size_t i, size_t n, Kind kind) {
   while (i < n) {
+    if (p[i] < 0x80) {  // most text is ASCII: skip the decoder
+      if (kAsciiKinds[p[i]] != kind) break;
+      ++i;
+      continue;
+    }
     const Char c = decode(p, i, n);
     if (c.kind != kind) break;
     i += c.size;
