@@ -58,7 +58,7 @@ def two_stage(classes):
 
 
 def c_array(name, data):
-    rows = [", ".join(str(b) for b in data[i : i + 24]) for i in range(0, len(data), 24)]
+    rows = [", ".join(str(b) for b in data[i : i + 20]) for i in range(0, len(data), 20)]
     return "inline constexpr uint8_t %s[%d] = {\n    %s,\n};\n" % (name, len(data), ",\n    ".join(rows))
 
 

@@ -5,6 +5,7 @@
 
 #include "tokens/bpe.hpp"
 #include "tokens/encoder.hpp"
+#include "tokens/merge_queue.hpp"
 
 namespace varnel::tokens {
 namespace {
@@ -27,6 +28,31 @@ TEST(TokensBpeTest, ScanAndQueueMergesAgree) {
     const std::string piece = random_piece(rng);
     ASSERT_EQ(merge_count_queue(table, piece), merge_count_scan(table, piece)) << testing::PrintToString(piece);
   }
+}
+
+TEST(TokensBpeTest, MergeQueuePopsTheLeastRankThenTheLeftmostStart) {
+  MergeQueue<uint32_t> queue;
+  std::vector<std::pair<uint32_t, uint32_t>> popped;
+  const auto pop = [&] {
+    uint32_t rank, start;
+    if (!queue.pop(rank, start)) return false;
+    popped.emplace_back(rank, start);
+    return true;
+  };
+  const std::vector<std::pair<uint32_t, uint32_t>> pushed = {{7, 10}, {7, 3}, {2, 8}, {7, 1}, {900, 0}};
+  for (const auto& [rank, start] : pushed) queue.push(rank, start);
+  ASSERT_TRUE(pop());
+  ASSERT_TRUE(pop());
+  queue.push(7, 2);  // into a bucket being drained, before what is left of it
+  queue.push(1, 50);
+  while (pop()) {
+  }
+  const std::vector<std::pair<uint32_t, uint32_t>> expected = {{2, 8}, {7, 1}, {1, 50}, {7, 2},
+                                                               {7, 3}, {7, 10}, {900, 0}};
+  EXPECT_EQ(popped, expected);
+  queue.push(4, 4);  // usable again once empty
+  ASSERT_TRUE(pop());
+  EXPECT_EQ(popped.back(), std::make_pair(4u, 4u));
 }
 
 TEST(TokensBpeTest, PieceCounts) {
