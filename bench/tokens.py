@@ -78,69 +78,91 @@ def compare(label, texts, ours, theirs, repeat):
 
 
 def long_runs(ours, theirs, corpus):
-    print(f"\nlong runs ({RUN} repeats; cost per byte relative to ordinary text of the same length)")
-    for unit in ["x" * 100, "^", "0", "a", "'s", " ", "\n"]:
-        text = unit * (RUN if len(unit) < 100 else RUN)
+    print("\nlong unsplittable runs (cost per byte against ordinary text of the same length)")
+    for unit, repeat in [("x", 1_000_000), ("^", RUN), ("0", RUN), ("a", RUN), ("'s", RUN), (" ", RUN), ("\n", RUN)]:
+        text = unit * repeat
         ordinary = corpus.encode()[: len(text.encode())].decode(errors="ignore")
         t_run = best_time(lambda: ours(text), 5)
         t_ord = best_time(lambda: ours(ordinary), 5)
         t_tik = best_time(lambda: theirs(text), 3)
-        name = "x * 1,000,000" if len(unit) == 100 else f"{unit!r} * {RUN}"
         print(
-            f"  {name:<16} {len(text.encode()):>8} bytes  varnel {t_run * 1e3:8.3f} ms "
-            f"({t_run / t_ord:5.2f}x ordinary)  tiktoken {t_tik * 1e3:8.3f} ms"
+            f"  {unit!r:>5} * {repeat:<9,} varnel {t_run * 1e3:8.3f} ms ({t_run / t_ord:5.2f}x ordinary)  "
+            f"tiktoken {t_tik * 1e3:8.3f} ms"
         )
 
 
 FIRST_COUNT = """
 import time
-start = time.perf_counter()
+start, cpu = time.perf_counter(), time.process_time()
 import varnel
 varnel.engine.py_count_tokens("hello world")
-print(time.perf_counter() - start)
+print(time.perf_counter() - start, time.process_time() - cpu)
 """
 
+# The resident memory of the process and of the module's own mappings (where the embedded
+# table lives), around the first count of a 1 MB text. A call that does not count warms
+# the binding first, so that the interpreter's own first-call costs stay out.
 ENCODER_MEMORY = """
 import sys
-def rss():
-    for line in open("/proc/self/status"):
-        if line.startswith("VmRSS:"):
-            return int(line.split()[1]) * 1024
+def rss(module_only):
+    if not module_only:
+        return next(int(l.split()[1]) for l in open("/proc/self/status") if l.startswith("VmRSS:")) * 1024
+    total, ours = 0, False
+    for line in open("/proc/self/smaps"):
+        fields = line.split()
+        if not fields[0].endswith(":"):
+            ours = "varnel" in fields[-1]
+        elif ours and fields[0] == "Rss:":
+            total += int(fields[1]) * 1024
+    return total
 import varnel
 text = open(sys.argv[1]).read()
-before = rss()
+varnel.engine.py_parse_model(text)
+before = rss(False), rss(True)
 varnel.engine.py_count_tokens(text)
-print(rss() - before)
+print(rss(False) - before[0], rss(True) - before[1])
 """
 
 TIKTOKEN_FIRST = """
 import sys, time
-start = time.perf_counter()
+start, cpu = time.perf_counter(), time.process_time()
 sys.path.insert(0, sys.argv[1])
 import cl100k_oracle
 cl100k_oracle.load().encode_ordinary("hello world")
-print(time.perf_counter() - start)
+print(time.perf_counter() - start, time.process_time() - cpu)
 """
 
 
 def fresh_process(python, code, *args):
+    start = time.perf_counter()
     result = subprocess.run([str(python), "-c", code, *args], capture_output=True, text=True, check=True)
-    return float(result.stdout)
+    return [float(v) for v in result.stdout.split()], time.perf_counter() - start
+
+
+def median(values):
+    return sorted(values)[len(values) // 2]
 
 
 def first_use(corpus_file):
-    print("\nfirst use in a fresh process (median of 9)")
+    print("\nfirst use in a fresh process (medians of 9: wall and CPU time in the process; the whole process)")
     rows = []
     if PYPY.exists():
         rows.append(("PyPy: import varnel + first count", PYPY, FIRST_COUNT, ()))
     rows.append(("CPython: import varnel + first count", sys.executable, FIRST_COUNT, ()))
     rows.append(("CPython: tiktoken load + first encode", sys.executable, TIKTOKEN_FIRST, (str(ROOT / "scripts"),)))
     for label, python, code, args in rows:
-        times = sorted(fresh_process(python, code, *args) for _ in range(9))
-        print(f"  {label:<40} {times[4] * 1e3:8.1f} ms")
-    if PYPY.exists():
-        added = sorted(fresh_process(PYPY, ENCODER_MEMORY, corpus_file) for _ in range(5))[2]
-        print(f"  {'PyPy: resident memory the encoder adds':<40} {added / 2**20:8.1f} MB")
+        runs = [fresh_process(python, code, *args) for _ in range(9)]
+        inside, cpu = median([r[0][0] for r in runs]), median([r[0][1] for r in runs])
+        whole = median([r[1] for r in runs])
+        print(f"  {label:<40} {inside * 1e3:8.1f} ms (CPU {cpu * 1e3:6.1f} ms; process {whole * 1e3:6.1f} ms)")
+    for label, python in [("PyPy", PYPY), ("CPython", sys.executable)]:
+        if pathlib.Path(python).exists():
+            runs = [fresh_process(python, ENCODER_MEMORY, corpus_file)[0] for _ in range(5)]
+            process, module = median([r[0] for r in runs]), median([r[1] for r in runs])
+            print(
+                f"  {label + ': memory of the first count of 1 MB':<40} {process / 2**20:8.1f} MB resident "
+                f"(embedded table {module / 2**20:.1f} MB)"
+            )
 
 
 def main():
