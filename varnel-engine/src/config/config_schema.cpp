@@ -60,7 +60,7 @@ Converted<uint64_t> to_u64(const Value& value) {
   return number;
 }
 
-// A sequence of strings; null is the empty list.
+// A sequence of strings; null is the empty list. Errors carry their full path.
 Converted<std::vector<std::string>> to_list(const Value& value, std::string_view where) {
   std::vector<std::string> list;
   if (value.type == Type::Null) return list;
@@ -217,8 +217,11 @@ Status store_budgets(BudgetConfig& budgets, const Value& value, const std::strin
 }
 
 Status store_field(Config& c, std::string_view key, const Value& v, const std::string& path) {
-  const auto list = [&](std::vector<std::string>& slot) {
-    return store(slot, v, path, [&](const Value& value) { return to_list(value, path); });
+  const auto list = [&](std::vector<std::string>& slot) -> Status {
+    auto converted = to_list(v, path);
+    if (!converted) return std::unexpected(std::move(converted.error()));
+    slot = std::move(*converted);
+    return {};
   };
   const auto flag = [&](bool& slot) { return store(slot, v, path, to_bool); };
   if (key == "agent_model") return store(c.agent_model, v, path, to_string);
@@ -230,7 +233,9 @@ Status store_field(Config& c, std::string_view key, const Value& v, const std::s
   if (key == "skill_sources") return store_records(c.skill_sources, v, path, to_skill_source);
   if (key == "ide") return store_ide(c.ide, v, path);
   if (key == "direction") {
-    return store_optional(c.direction, v, path, [&](const Value& value) { return to_list(value, path); });
+    c.direction.reset();
+    if (v.type == Type::Null) return {};
+    return list(c.direction.emplace());
   }
   if (key == "area") return store_optional(c.area, v, path, to_string);
   if (key == "branch_names") return store_branch_names(c.branch_names, v, path);

@@ -89,7 +89,9 @@ std::string PromptComponents::format() const {
   if (diff || !files.empty()) {
     sections.push_back(fmt::format("Changes on this branch (diff against main).\n\n{}", changes(diff, files)));
   }
-  if (clipboard) sections.push_back(fmt::format("Content from clipboard.\n\n<vn:clipboard>\n{}\n</vn:clipboard>", *clipboard));
+  if (clipboard) {
+    sections.push_back(fmt::format("Content from clipboard.\n\n<vn:clipboard>\n{}\n</vn:clipboard>", *clipboard));
+  }
   if (message) {
     sections.push_back(fmt::format("Additional instructions from user.\n\n<vn:message>\n{}\n</vn:message>", *message));
   }
