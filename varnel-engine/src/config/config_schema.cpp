@@ -36,7 +36,7 @@ Converted<std::string> to_string(const Value& value) {
 
 Converted<bool> to_bool(const Value& value) {
   if (value.type != Type::Bool) return invalid_type(value, "a boolean");
-  return value.scalar[0] == 't' || value.scalar[0] == 'T';
+  return value.truth();
 }
 
 Converted<uint64_t> to_u64(const Value& value) {
@@ -132,17 +132,14 @@ Converted<SummaryConfig> to_summary(const Value& value, const std::string& where
 Converted<SkillSourceConfig> to_skill_source(const Value& value, const std::string& where) {
   if (auto status = require_mapping(value, where); !status) return std::unexpected(status.error());
   SkillSourceConfig source;
-  bool seen[3] = {};
-  auto status = each_field(value, where, [&](std::string_view key, const Value& v, const std::string& path) -> Status {
-    if (key == "name") return seen[0] = true, store(source.name, v, path, to_string);
-    if (key == "prefix") return seen[1] = true, store(source.prefix, v, path, to_string);
-    if (key == "path") return seen[2] = true, store(source.path, v, path, to_string);
-    return {};
-  });
-  if (!status) return std::unexpected(status.error());
-  constexpr const char* names[3] = {"name", "prefix", "path"};
-  for (int i = 0; i < 3; ++i) {
-    if (!seen[i]) return at(where, fmt::format("missing field `{}`", names[i]));
+  const std::pair<std::string_view, std::string*> fields[] = {
+      {"name", &source.name}, {"prefix", &source.prefix}, {"path", &source.path}};
+  for (const auto& [name, slot] : fields) {
+    const Value* field = value.find(name);
+    if (field == nullptr) return at(where, fmt::format("missing field `{}`", name));
+    if (auto status = store(*slot, *field, member(where, name), to_string); !status) {
+      return std::unexpected(status.error());
+    }
   }
   return source;
 }

@@ -21,6 +21,8 @@ struct Value {
   std::vector<Value> children;
 
   bool is_scalar() const { return type != Type::Sequence && type != Type::Mapping; }
+  // The value of a Bool: its text is one of the core schema's spellings.
+  bool truth() const { return type == Type::Bool && (scalar[0] == 't' || scalar[0] == 'T'); }
   size_t size() const { return type == Type::Mapping ? children.size() / 2 : children.size(); }
   const Value& key(size_t i) const { return children[2 * i]; }
   const Value& value(size_t i) const { return children[2 * i + 1]; }

@@ -44,7 +44,7 @@ std::expected<Frontmatter, LoadError> parse_frontmatter(std::string_view text) {
     result.model = model->scalar;
   }
   if (const Value* interactive = value->find("interactive"); interactive && interactive->type == Type::Bool) {
-    result.interactive = interactive->scalar[0] == 't' || interactive->scalar[0] == 'T';
+    result.interactive = interactive->truth();
   }
   result.directions = names(value->find("directions"));
   if (result.directions.empty()) result.directions = names(value->find("direction"));
