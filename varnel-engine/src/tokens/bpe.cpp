@@ -1,13 +1,11 @@
 #include "tokens/bpe.hpp"
 
-#include "tokens/merge_queue.hpp"
-
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <limits>
-#include <type_traits>
 #include <vector>
+
+#include "tokens/merge_queue.hpp"
 
 namespace varnel::tokens {
 namespace {

@@ -58,7 +58,7 @@ Kind kind_of(char32_t cp) { return static_cast<Kind>(char_class(cp)); }
   return {kOther, 1};
 }
 
-// Ends of runs of one kind starting at `i`.
+// The end of the run of `kind` characters that starts at `i`.
 [[gnu::always_inline]] inline size_t run_end(const uint8_t* p, size_t i, size_t n, Kind kind) {
   while (i < n) {
     if (p[i] < 0x80) {  // most text is ASCII: skip the decoder
