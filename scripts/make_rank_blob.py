@@ -11,7 +11,7 @@ that embeds OUT_BLOB with the assembler's .incbin under the hidden symbols
 varnel-engine/src/tokens/rank_table.{hpp,cpp}; all integers are little-endian:
 
     header   magic "VNCL100K", then u32 version, token_count, bucket_bits, max_token_len,
-             tail_size, reserved (32 bytes)
+             tail_size, then zeros up to 64 bytes, so that buckets start on a cache line
     buckets  (1 << bucket_bits) buckets of 4 entries of 16 bytes, one bucket per cache line:
                u64 head   the token's first 8 bytes, zero-padded
                u32 meta   (rank + 1) | (len - 1) << 17; 0 marks an empty entry
@@ -30,6 +30,7 @@ import sys
 
 MAGIC = b"VNCL100K"
 VERSION = 2
+HEADER_SIZE = 64
 BUCKET_BITS = 16
 BUCKET_ENTRIES = 4
 NO_RANK = 0xFFFFFFFF
@@ -40,7 +41,7 @@ K2 = 0x94D049BB133111EB
 
 
 def token_hash(data):
-    """The 64-bit hash of a byte string; the engine computes the same (rank_table.cpp)."""
+    """The 64-bit hash of a byte string; the engine computes the same (rank_table.hpp)."""
     h = (len(data) * K0) & MASK64
     for i in range(0, len(data), 8):  # the first word is the entry's head
         word = int.from_bytes(data[i : i + 8], "little")
@@ -102,9 +103,8 @@ def build_blob(tokens):
     if min(filled) == BUCKET_ENTRIES:
         sys.exit("make_rank_blob: no bucket has a free entry")
 
-    header = MAGIC + struct.pack(
-        "<6I", VERSION, len(tokens), BUCKET_BITS, max(map(len, tokens)), tail_size, 0
-    )
+    header = MAGIC + struct.pack("<5I", VERSION, len(tokens), BUCKET_BITS, max(map(len, tokens)), tail_size)
+    header += bytes(HEADER_SIZE - len(header))
     return b"".join(
         [header]
         + [struct.pack("<QII", *(entry or (0, 0, 0))) for entry in entries]

@@ -97,7 +97,7 @@ TEST(TokensRankTableTest, DamagedBlobsAreRejected) {
   const std::vector<std::byte> good = embedded_copy();
   ASSERT_TRUE(RankTable::from_blob(good).has_value());
   const uint32_t tokens = get32(good, 12), bucket_bits = get32(good, 16), tail_size = get32(good, 24);
-  const size_t entries = 32, entry_count = size_t(4) << bucket_bits, pairs = entries + 16 * entry_count;
+  const size_t entries = 64, entry_count = size_t(4) << bucket_bits, pairs = entries + 16 * entry_count;
   // The offset of the first entry that satisfies `want`, given its meta word and position.
   const auto find_entry = [&](auto want) {
     for (size_t e = 0; e < entry_count; ++e) {

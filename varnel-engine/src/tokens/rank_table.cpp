@@ -14,7 +14,7 @@ static_assert(std::endian::native == std::endian::little, "the rank blob is litt
 
 constexpr char kMagic[8] = {'V', 'N', 'C', 'L', '1', '0', '0', 'K'};
 constexpr uint32_t kVersion = 2;
-constexpr size_t kHeaderSize = 32;
+constexpr size_t kHeaderSize = 64;  // buckets start on a cache line
 using detail::kBucketEntries;
 using detail::kEntrySize;
 constexpr size_t kBucketSize = kEntrySize * kBucketEntries;
