@@ -1,7 +1,7 @@
 #pragma once
 // The cl100k_base rank table, read in place from the blob that scripts/make_rank_blob.py
-// writes (its layout is described there). Building one only checks the blob, so a table
-// over the embedded blob costs no parsing and no allocation.
+// writes (its layout is described there). Building one only checks the blob, in one pass
+// of about two milliseconds; nothing is parsed or copied.
 
 #include <cstddef>
 #include <cstdint>
