@@ -13,6 +13,8 @@ class Text(str):
 @pytest.mark.parametrize("function, signature", [
     (engine.py_count_tokens, "(text)"),
     (engine.py_parse_model, "(model)"),
+    (engine.py_gather_context, "(repo_root, step=None, directions=None, run_mode=None, vndocs=True, "
+                               "diff_files=True, diff=False, clipboard=False, area=None, wave=None)"),
 ])
 def test_text_signature_is_the_only_documentation(function, signature):
     assert str(inspect.signature(function)) == signature

@@ -6,6 +6,7 @@ from varnel import engine, ops
 # Each registered class with its properties in definition order.
 CLASSES = [
     (engine.PyLaunchResult, ["exit_code", "stdout", "stderr"]),
+    (engine.PyPromptComponents, ["run_mode", "repo_root", "clipboard", "wave"]),
     (engine.PyRebaseResult, ["success", "conflicts", "new_head"]),
     (engine.PyBranchInfo, ["old_branch", "old_head", "new_branch"]),
     (engine.PyLandResult, ["merged_commit", "branch_deleted"]),
@@ -26,7 +27,7 @@ def properties(cls):
 def test_class_identity(cls, props):
     assert cls.__module__ == "builtins"
     assert cls.__name__ == cls.__qualname__
-    assert cls.__name__ in {"PyLaunchResult", "PyRebaseResult", "PyBranchInfo", "PyLandResult",
+    assert cls.__name__ in {"PyLaunchResult", "PyPromptComponents", "PyRebaseResult", "PyBranchInfo", "PyLandResult",
                             "PyPrResult", "PyNextResult"}
     assert cls.__doc__ is None
     assert cls.__bases__ == (object,)
