@@ -1,18 +1,12 @@
-"""The main job: show what the engine offers and what it makes of this repository."""
+"""The main job: the prompt that the built-in review step hands an agent for this
+repository, as an auto run would gather it, and its token count."""
 import pathlib
+
 import varnel
 
 root = pathlib.Path(__file__).resolve().parent.parent
 
-
-def tree(module, name, depth=0):
-    print("  " * depth + name)
-    for member in getattr(module, "__all__", []):
-        value = getattr(module, member)
-        if type(value) is type(varnel):
-            tree(value, member, depth + 1)
-        else:
-            print("  " * (depth + 1) + member)
-
-
-tree(varnel, "varnel")
+components = varnel.engine.py_gather_context(str(root), step="review", run_mode="auto")
+print(components.format())
+print()
+print("-- {} tokens (step review, {})".format(components.token_count(), root))
