@@ -1,5 +1,7 @@
 """Gathering a prompt's context through py_gather_context, on real repositories."""
+import inspect
 import os
+import platform
 import re
 
 import pytest
@@ -78,7 +80,7 @@ def test_area_documents_come_from_the_ancestors_outermost_first(repo, area, expe
         repo.write(name, text)
     text = gather(str(repo), vndocs=False, diff_files=False, area=area).format()
     assert marker_order(text, ["<<src>>", "<<a 1>>", "<<a 2>>", "<<a/b>>", "<<own>>"]) == expected
-    assert ("<vn:area>" in text) == bool(expected)
+    assert ("Area docs for `{}`".format(area) in text) == bool(expected)
 
 
 def test_only_the_repository_root_is_required(repo):
@@ -159,13 +161,13 @@ def test_clipboard_fallbacks(repo, only_fakes_on_path, installed, expected, ran)
 
 
 def test_methods_take_only_the_instance(repo):
-    import inspect
-
     got = gather(str(repo), vndocs=False, diff_files=False)
     for name in ("format", "token_count"):
         method = getattr(engine.PyPromptComponents, name)
-        assert method.__text_signature__ == "($self)"
-        assert str(inspect.signature(getattr(got, name))) == "()"
+        assert method.__doc__ is None
+        if platform.python_implementation() == "CPython":  # PyPy's methods keep no text signature
+            assert method.__text_signature__ == "($self)"
+            assert str(inspect.signature(getattr(got, name))) == "()"
         with pytest.raises(TypeError):
             getattr(got, name)(1)
     # The guide alone counts as its own text does.

@@ -10,7 +10,6 @@ def changes(repo, **kwargs):
     """The text inside <vn:diff>, or None when the prompt has no changes section."""
     text = engine.py_gather_context(str(repo), vndocs=False, **kwargs).format()
     if CHANGES not in text:
-        assert "<vn:diff>" not in text
         return None
     return text.split(CHANGES, 1)[1].split("\n</vn:diff>", 1)[0]
 
@@ -68,8 +67,8 @@ def test_no_changes_section_without_a_branch_change(repo, new_repo, fakes, real_
     on_branch(lone, {"a.txt": "a\n"})
     assert changes(lone) is None
     # Neither flag: git is not run at all.
-    calls = len(git.calls)
     on_branch(repo, {"a.txt": "a\n"}, name="more")
+    calls = len(git.calls)
     assert changes(repo, diff_files=False) is None
     assert len(git.calls) == calls
 
