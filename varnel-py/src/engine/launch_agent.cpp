@@ -1,6 +1,6 @@
 #include "bind/bind.hpp"
+#include "engine/launch_result.hpp"
 #include "engine/registry.hpp"
-#include "engine/results.hpp"
 #include "varnel/engine/agent.hpp"
 
 namespace varnel::py {
@@ -20,7 +20,7 @@ std::expected<engine::LaunchResult, EngineError> py_launch_agent(std::string mod
   options.event_rendering = EventRendering::Raw;
   auto output = launch_agent(model, prompt, options);
   if (!output) return std::unexpected(std::move(output.error()));
-  return engine::LaunchResult{output->exit_code, std::move(output->stdout), std::move(output->stderr)};
+  return launch_result(std::move(*output));
 }
 
 }  // namespace
