@@ -29,7 +29,7 @@ OPS = [
 # Registered already; these must be there.
 PRESENT = {
     "engine": {"PyLaunchResult", "PyRebaseResult", "PyBranchInfo", "PyLandResult",
-               "py_count_tokens", "py_parse_model", "git"},
+               "py_count_tokens", "py_parse_model", "py_launch_agent", "run_step", "git"},
     "engine.git": set(GIT),
     "ops": {"PyPrResult", "PyLandResult", "PyNextResult", "PyRebaseResult"},
 }
