@@ -12,7 +12,6 @@ Echo goes to /dev/null on every side. The sides alternate in rounds, so that a b
 machine slows them alike; each side's time is the median of its rounds. A ratio above
 1.0x means the streaming run moves more lines per second than the peer.
 """
-import contextlib
 import os
 import statistics
 import subprocess
@@ -20,7 +19,10 @@ import sys
 import tempfile
 import time
 
-from varnel import engine
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
+
+from support.fds import output_discarded  # noqa: E402
+from varnel import engine  # noqa: E402
 
 LINES = 1_000_000
 ROUNDS = 3
@@ -39,21 +41,6 @@ def write_events(path):
             f.write(EVENTS[i % len(EVENTS)] % i)
             f.write("\n")
     return os.path.getsize(path)
-
-
-@contextlib.contextmanager
-def output_discarded():
-    saved = [os.dup(1), os.dup(2)]
-    null = os.open(os.devnull, os.O_WRONLY)
-    try:
-        os.dup2(null, 1)
-        os.dup2(null, 2)
-        yield
-    finally:
-        os.dup2(saved[0], 1)
-        os.dup2(saved[1], 2)
-        for fd in saved + [null]:
-            os.close(fd)
 
 
 def ours(path):

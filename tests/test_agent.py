@@ -1,11 +1,11 @@
 """Running agent programs through py_launch_agent, with fake agents first on PATH."""
-import contextlib
 import inspect
 import itertools
 import os
 
 import pytest
 
+from support.fds import output_discarded
 from varnel import engine
 
 FLAGS = ("auto", "stream", "skip_permissions", "chrome")
@@ -39,22 +39,6 @@ def expected_argv(agent, auto, stream, skip_permissions, chrome, variant, cwd):
     elif skip_permissions:
         argv += ["--dangerously-skip-permissions"]
     return argv
-
-
-@contextlib.contextmanager
-def output_discarded():
-    """Points fds 1 and 2 at /dev/null, so a streaming run's echo of large output costs nothing."""
-    saved = [os.dup(1), os.dup(2)]
-    null = os.open(os.devnull, os.O_WRONLY)
-    try:
-        os.dup2(null, 1)
-        os.dup2(null, 2)
-        yield
-    finally:
-        os.dup2(saved[0], 1)
-        os.dup2(saved[1], 2)
-        for fd in saved + [null]:
-            os.close(fd)
 
 
 def test_signature():
